@@ -62,7 +62,7 @@ TEST(DemoNames, EightCharactersInMixedCase) {
 }
 
 // The sequencer on a chosen sequence of random draws; running out of draws fails the test.
-class Demo : public ::testing::Test {
+class DemoScenes : public ::testing::Test {
  protected:
   void SetUp() override { KasetTimeSeparators("::."); }
   void TearDown() override { EXPECT_TRUE(Random.Empty()) << "draws left over"; }
@@ -82,7 +82,7 @@ class Demo : public ::testing::Test {
   TDemoSequencer Sequencer{Random.Source()};
 };
 
-TEST_F(Demo, ChronoRunsThenFreezesAndSceneOneNeverComesAtRandom) {
+TEST_F(DemoScenes, ChronoRunsThenFreezesAndSceneOneNeverComesAtRandom) {
   FirstScene(0, 3);  // a chrono already at 3 x 1003 ms
   EXPECT_EQ(At(T), "   3.0  ");
   EXPECT_EQ(Sequencer.SceneEnd(), T + 8000);
@@ -105,7 +105,7 @@ TEST_F(Demo, ChronoRunsThenFreezesAndSceneOneNeverComesAtRandom) {
   EXPECT_EQ(Left(0), LowerCase1252(name));
 }
 
-TEST_F(Demo, SpeedInKmhThenMph) {
+TEST_F(DemoScenes, SpeedInKmhThenMph) {
   FirstScene(4, 0, 0, 100);
   EXPECT_EQ(At(T), "100 km/h");
   EXPECT_EQ(Sequencer.SceneEnd(), T + 4000);
@@ -116,14 +116,14 @@ TEST_F(Demo, SpeedInKmhThenMph) {
   EXPECT_EQ(Left(1000), "310 mph ");
 }
 
-TEST_F(Demo, TimeOfDayAsThePcTimeLineShowsIt) {
+TEST_F(DemoScenes, TimeOfDayAsThePcTimeLineShowsIt) {
   FirstScene(3);
   EXPECT_EQ(At(T), "12:05:09");
   EXPECT_EQ(At(T), LineTimeText(kTimeOfDay));
   EXPECT_EQ(Sequencer.SceneEnd(), T + 4000);
 }
 
-TEST_F(Demo, RankingBlinksItsPositionThenShowsTheLastTwoSeconds) {
+TEST_F(DemoScenes, RankingBlinksItsPositionThenShowsTheLastTwoSeconds) {
   FirstScene(5, 0, 0, 100, 3);  // short name "Alba."
   const struct {
     std::uint32_t r;
@@ -137,7 +137,7 @@ TEST_F(Demo, RankingBlinksItsPositionThenShowsTheLastTwoSeconds) {
   for (const auto& c : cases) EXPECT_EQ(Left(c.r), c.text) << "r=" << c.r;
 }
 
-TEST_F(Demo, NameIsWrittenInLetterByLetterThenBlinks) {
+TEST_F(DemoScenes, NameIsWrittenInLetterByLetterThenBlinks) {
   FirstScene(6, 0, 4);
   const std::string s = UpperCase1252(FullNames[4]);
   EXPECT_EQ(At(T), FitToEight(s.substr(0, 1)));  // one letter at the scene's first call
@@ -148,7 +148,7 @@ TEST_F(Demo, NameIsWrittenInLetterByLetterThenBlinks) {
     EXPECT_EQ(Left(std::uint32_t(r)), r % 500 < 250 ? s : std::string(8, ' ')) << "r=" << r;
 }
 
-TEST_F(Demo, ALongPauseEndsTheOldSceneAtOnce) {
+TEST_F(DemoScenes, ALongPauseEndsTheOldSceneAtOnce) {
   FirstScene(0, 3);
   At(T);
   // After scene 0: the frozen chrono holds the whole time since it started.
@@ -161,7 +161,7 @@ TEST_F(Demo, ALongPauseEndsTheOldSceneAtOnce) {
   EXPECT_EQ(Sequencer.SceneEnd(), T + 404000);
 }
 
-TEST_F(Demo, ScenesKeepTheirLengthAcrossTheTickCountWrap) {
+TEST_F(DemoScenes, ScenesKeepTheirLengthAcrossTheTickCountWrap) {
   const std::uint32_t start = 0xFFFFFFFFu - 2999u;  // the scene ends 5000 ms after the wrap
   FirstScene(2);
   At(start);

@@ -19,7 +19,7 @@ std::string Frame(int line, int luminosity, const std::string& text) {
 }
 
 // The engine on a virtual clock; the time of day runs with the clock from 12:05:09.000.
-class Engine : public ::testing::Test {
+class LineTableTick : public ::testing::Test {
  protected:
   void SetUp() override {
     KasetTimeSeparators("::.");
@@ -72,7 +72,7 @@ class Engine : public ::testing::Test {
 
 using Frames = std::vector<std::string>;
 
-TEST_F(Engine, FirstTickSendsEveryLineWithContentThenOnlyChanges) {
+TEST_F(LineTableTick, FirstTickSendsEveryLineWithContentThenOnlyChanges) {
   Setup(0, ltText, "HELLO");
   Setup(2, ltText);  // empty: never sent
   Setup(4, ltLapCounter, "       7");
@@ -92,7 +92,7 @@ TEST_F(Engine, FirstTickSendsEveryLineWithContentThenOnlyChanges) {
   EXPECT_EQ(Table.LastSent(0), "");
 }
 
-TEST_F(Engine, LuminosityChangeResendsEveryLineWithContentWithTheNewDigit) {
+TEST_F(LineTableTick, LuminosityChangeResendsEveryLineWithContentWithTheNewDigit) {
   Setup(1, ltText, "ABC");
   Setup(5, ltLapCounter, "      12");
   Setup(6, ltText);
@@ -105,7 +105,7 @@ TEST_F(Engine, LuminosityChangeResendsEveryLineWithContentWithTheNewDigit) {
   EXPECT_EQ(Tick(), Frames{});
 }
 
-TEST_F(Engine, CountUpAndCountDownStartFromTheirStartValues) {
+TEST_F(LineTableTick, CountUpAndCountDownStartFromTheirStartValues) {
   Setup(1, ltCountUp, "", 5000);
   Setup(2, ltCountDown, "", 3000);
   // Stopped: the editor shows the start value.
@@ -129,7 +129,7 @@ TEST_F(Engine, CountUpAndCountDownStartFromTheirStartValues) {
 
 // A looping count-down restarts the shared origin: every count line restarts with it. The pass
 // restarts at the tick itself; the editor preview of the selected count-down 999 ms later.
-TEST_F(Engine, LoopingCountDownRestartsTheSharedStartTick) {
+TEST_F(LineTableTick, LoopingCountDownRestartsTheSharedStartTick) {
   for (const bool previewed : {false, true}) {
     SCOPED_TRACE(previewed ? "count-down selected" : "text line selected");
     Setup(1, ltCountDown, "", 2000, true);
@@ -160,7 +160,7 @@ TEST_F(Engine, LoopingCountDownRestartsTheSharedStartTick) {
   }
 }
 
-TEST_F(Engine, StoppedConsoleKeepsPreviewingAndSendsNothing) {
+TEST_F(LineTableTick, StoppedConsoleKeepsPreviewingAndSendsNothing) {
   Setup(1, ltCountUp, "", 5000);
   Setup(2, ltCountDown, "", 2000, true);
   Setup(3, ltPcTime);
@@ -194,7 +194,7 @@ TEST_F(Engine, StoppedConsoleKeepsPreviewingAndSendsNothing) {
   EXPECT_EQ(Channel.Accepted.size(), sent);
 }
 
-TEST_F(Engine, TestLinesStepThroughTheAlphabetFromB) {
+TEST_F(LineTableTick, TestLinesStepThroughTheAlphabetFromB) {
   Setup(3, ltTest);
   Setup(9, ltTest);
   Table.Start();
@@ -211,7 +211,7 @@ TEST_F(Engine, TestLinesStepThroughTheAlphabetFromB) {
 }
 
 // Steps every 800 ms on a 50 ms tick, also while the tick count wraps past 2^32.
-TEST_F(Engine, TestStepKeepsItsPaceAcrossTheTickCountWrap) {
+TEST_F(LineTableTick, TestStepKeepsItsPaceAcrossTheTickCountWrap) {
   for (const std::uint32_t first : {0xFFFFFFFFu - 400u, 0xFFFFFFFFu - 779u, 0xFFFFFFFFu - 50u}) {
     SCOPED_TRACE(first);
     TLineTable table(Channel);
@@ -226,7 +226,7 @@ TEST_F(Engine, TestStepKeepsItsPaceAcrossTheTickCountWrap) {
   }
 }
 
-TEST_F(Engine, EditorPreviewFollowsTheTypeSelectorAndLeavesTextAndLapAlone) {
+TEST_F(LineTableTick, EditorPreviewFollowsTheTypeSelectorAndLeavesTextAndLapAlone) {
   for (const int type : {ltText, ltLapCounter}) {
     Setup(0, type, "typed");
     const int writes = View.EditorWrites;
@@ -242,7 +242,7 @@ TEST_F(Engine, EditorPreviewFollowsTheTypeSelectorAndLeavesTextAndLapAlone) {
   EXPECT_EQ(Table.LineText(0), View.Editor);
 }
 
-TEST_F(Engine, TwoDemoLinesAndThePreviewAlwaysShowTheSameText) {
+TEST_F(LineTableTick, TwoDemoLinesAndThePreviewAlwaysShowTheSameText) {
   std::srand(1234);
   Setup(3, ltDemo);
   Setup(8, ltDemo);
@@ -261,7 +261,7 @@ TEST_F(Engine, TwoDemoLinesAndThePreviewAlwaysShowTheSameText) {
   EXPECT_GT(pairs, 10);
 }
 
-TEST_F(Engine, ClosedPortLosesFramesButAFullQueueGetsThemResent) {
+TEST_F(LineTableTick, ClosedPortLosesFramesButAFullQueueGetsThemResent) {
   // Closed: the pass still records the lines as sent.
   Setup(0, ltText, "HELLO");
   Channel.Opened = false;
@@ -288,7 +288,7 @@ TEST_F(Engine, ClosedPortLosesFramesButAFullQueueGetsThemResent) {
   EXPECT_EQ(Tick(), Frames{});
 }
 
-TEST_F(Engine, ClearBlanksEveryLineAndLeavesTheTableAlone) {
+TEST_F(LineTableTick, ClearBlanksEveryLineAndLeavesTheTableAlone) {
   Setup(0, ltText, "HELLO");
   Setup(7, ltPcTime);
   Table.Start();
@@ -312,7 +312,7 @@ TEST_F(Engine, ClearBlanksEveryLineAndLeavesTheTableAlone) {
   EXPECT_EQ(Channel.Accepted.back(), Frame(9, 3, kBlank8));
 }
 
-TEST_F(Engine, PlusAndMinusStepTheEditorNumber) {
+TEST_F(LineTableTick, PlusAndMinusStepTheEditorNumber) {
   const struct {
     std::string text;
     bool plus;
