@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "tools/virtual-scoreboard/FrameLog.h"
@@ -115,6 +116,9 @@ ScoreboardWindow::ScoreboardWindow(Session& session, int port, const std::string
     auto* scroll = new QScrollArea;
     scroll->setWidget(board);
     scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumWidth(board->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width() +
+                            2 * scroll->frameWidth());
     scroll->setMinimumHeight(board->sizeHint().height() * 10 / static_cast<int>(displays.size()));
     top->addWidget(scroll, 1);
   } else {
