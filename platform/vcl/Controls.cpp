@@ -708,8 +708,8 @@ bool TControl::WidgetEvent(QEvent* event) {
       TShiftState shift = vcl::ShiftStateOf(me->modifiers(), me->buttons());
       QPoint pos = me->position().toPoint();
       if (b == mbLeft) {
+        // The second release of a double click is no click of its own.
         SetControlStateFlag(csLButtonDown, true);
-        SetControlStateFlag(csClicked, controlStyle_.Contains(csClickEvents));
         if (controlStyle_.Contains(csDoubleClicks)) {
           DblClick();
           if (!IsAlive(this)) return true;

@@ -502,8 +502,11 @@ void TApplication::Initialize() { vcl::EnsureApplication(); }
 
 void TApplication::Run() {
   vcl::EnsureApplication();
+  terminated_ = false;
   if (mainForm_ && !mainForm_->GetVisible()) vcl::Dispatch([this] { mainForm_->Show(); });
   while (!terminated_) HandleMessage();
+  // A program ends after Run; tests may run the loop again.
+  terminated_ = false;
 }
 
 void TApplication::ProcessMessages() {
