@@ -118,9 +118,12 @@ class FocusTracker {
   // A control leaves its window (destroyed or removed): forget it without exiting it.
   static void Forget(TControl* c) {
     TWinControl* top = TopOf(c);
-    TWinControl* e = top->enteredControl_;
     auto* wc = dynamic_cast<TWinControl*>(c);
-    if (e && (e == c || (wc && wc->ContainsControl(e)))) SetEntered(top, nullptr);
+    auto inside = [&](TWinControl* x) { return x && (x == c || (wc && wc->ContainsControl(x))); };
+    if (inside(top->enteredControl_)) SetEntered(top, nullptr);
+    // A form's active control may be one that has not had the focus yet.
+    if (auto* form = dynamic_cast<TCustomForm*>(top); form && inside(form->activeControl_))
+      form->activeControl_ = nullptr;
   }
 };
 
@@ -1235,7 +1238,7 @@ bool TWinControl::HandleKeyPressEvent(QKeyEvent* event) {
     if (!IsAlive(this)) return true;
     if (c) KeyPress(c);
     if (!IsAlive(this)) return true;
-    if (c == 0) return true;
+    if (c == 0 || !AcceptChar(c)) return true;
     if (c != ch) {
       int qtKey;
       Qt::KeyboardModifiers mods;

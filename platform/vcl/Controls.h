@@ -435,6 +435,9 @@ class TWinControl : public TControl {
   // Platform side of the key path.
   virtual bool HandleKeyPressEvent(QKeyEvent* event);
   virtual bool HandleKeyReleaseEvent(QKeyEvent* event);
+  // Whether the widget's own handling may get this (possibly replaced) character; false drops it
+  // after the key events ran (an edit at its MaxLength).
+  virtual bool AcceptChar(char c) { return true; }
   // Hands a key event to the widget's own handling (the widget, or the one that has the focus
   // inside it), so that it does not travel on to parent controls.
   void DeliverToWidget(QKeyEvent* event);

@@ -345,23 +345,13 @@ void TCustomEdit::UpdateWidgetPalette() {
   if (plain_) plain_->viewport()->setPalette(pal);
 }
 
-bool TCustomEdit::HandleKeyPressEvent(QKeyEvent* event) {
-  // A multi-line edit limits typed characters itself (a line edit's validator does it there).
-  if (plain_ && maxLength_ > 0 && !readOnly_) {
-    char ch;
-    if (vcl::CharOfKeyEvent(event, ch) && (static_cast<unsigned char>(ch) >= 32 || ch == 13)) {
-      int room = maxLength_ - (static_cast<int>(WidgetText().size()) - GetSelLength());
-      if (room < (ch == 13 ? 2 : 1)) {
-        // Still raise the key events, but the widget gets nothing.
-        WORD key = vcl::VirtualKeyOf(event->key(), event->modifiers());
-        if (key) KeyDown(key, vcl::ShiftStateOf(event->modifiers()));
-        char c = ch;
-        KeyPress(c);
-        return true;
-      }
-    }
-  }
-  return TWinControl::HandleKeyPressEvent(event);
+bool TCustomEdit::AcceptChar(char c) {
+  // A line edit's validator limits what is typed and pasted; a multi-line edit is limited here.
+  if (!plain_ || maxLength_ <= 0 || readOnly_) return true;
+  auto b = static_cast<unsigned char>(c);
+  if (b < 32 && b != 13) return true;
+  int room = maxLength_ - (static_cast<int>(WidgetText().size()) - GetSelLength());
+  return room >= (b == 13 ? 2 : 1);
 }
 
 bool TCustomEdit::WidgetEvent(QEvent* event) {

@@ -70,7 +70,7 @@ class TCustomEdit : public TWinControl {
   bool WidgetEvent(QEvent* event) override;
   void UpdateWidgetPalette() override;
   void Ctl3DChanged() override;
-  bool HandleKeyPressEvent(QKeyEvent* event) override;
+  bool AcceptChar(char c) override;
 
   QLineEdit* LineEdit() const { return line_; }
   QPlainTextEdit* PlainEdit() const { return plain_; }
