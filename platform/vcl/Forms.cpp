@@ -25,7 +25,11 @@ TModalHook& TheModalHook() {
   return hook;
 }
 
-bool Headless() { return QGuiApplication::platformName() == QLatin1String("offscreen"); }
+// Platforms without a screen anybody looks at: a box there would wait for ever.
+bool Headless() {
+  QString p = QGuiApplication::platformName();
+  return p == QLatin1String("offscreen") || p == QLatin1String("minimal");
+}
 
 // A modal box of the framework (the exception box, ShowMessage) when no hook takes its place.
 void ShowBox(const std::string& title, const std::string& text, bool error) {
